@@ -1,0 +1,27 @@
+#include "app/fatal_error.h"
+
+#include <windows.h>
+
+#include "app/win_owners.h"
+
+namespace velmora {
+namespace {
+
+void ShowErrorBox(const std::u16string& message) {
+  MessageBoxW(nullptr, Wide(message), L"Velmora", MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+FatalReporter reporter = ShowErrorBox;
+
+}  // namespace
+
+void SetFatalReporter(FatalReporter replacement) { reporter = replacement ? replacement : ShowErrorBox; }
+
+void FatalRuntimeError(const std::u16string& message) {
+  reporter(message);
+  // ExitProcess runs none of the program's own shutdown, so OnProcessExit is
+  // skipped on this path, as intended.
+  ExitProcess(static_cast<UINT>(-1));
+}
+
+}  // namespace velmora
