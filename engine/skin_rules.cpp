@@ -20,10 +20,14 @@ constexpr std::array<std::wstring_view, 16> kForeignClasses = {
     L"SysShadow",
 };
 
-bool IsForeign(std::wstring_view className) {
+}  // namespace
+
+bool IsForeignClass(std::wstring_view className) {
   return std::any_of(kForeignClasses.begin(), kForeignClasses.end(),
                      [className](std::wstring_view f) { return SameClassName(f, className); });
 }
+
+namespace {
 
 constexpr int kButtonGap = 2;
 constexpr int kIconGap = 4;
@@ -41,7 +45,7 @@ bool HasCaption(uint32_t windowStyle) {
 }
 
 WindowRole ClassifyWindow(const WindowFacts& w) {
-  if (w.isMessageOnly || IsForeign(w.className)) return WindowRole::None;
+  if (w.isMessageOnly || IsForeignClass(w.className)) return WindowRole::None;
   if (!w.isChild && (w.style & style::kChild) == 0) {
     if (w.exStyle & style::kExToolWindow) return WindowRole::None;
     // An overlapped window always gets a caption from Windows even when its
@@ -127,7 +131,7 @@ CaptionLayout LayoutCaption(const CaptionInput& in) {
   const int w = in.windowWidth;
   const int h = in.windowHeight;
   const int f = std::clamp(in.frameWidth, 0, std::min(w, h) / 2);
-  out.caption = {f, f, w - f, std::min(h - f, f + in.captionHeight)};
+  out.caption = {f, f, w - f, std::max(f, std::min({h - f, f + in.captionHeight, in.clientTop}))};
   out.frameTop = {0, 0, w, f};
   out.frameBottom = {0, h - f, w, h};
   out.frameLeft = {0, f, f, h - f};

@@ -53,6 +53,10 @@ WindowRole ClassifyWindow(const WindowFacts& w);
 
 bool HasCaption(uint32_t windowStyle);
 
+// The web control's windows and system helpers: never dressed, nor is
+// anything inside them.
+bool IsForeignClass(std::wstring_view className);
+
 enum class CtlColorMessage { Static, Edit, ListBox, Button, Dialog };
 
 struct ColorPair {
@@ -116,6 +120,7 @@ struct CaptionInput {
   int windowWidth = 0;
   int windowHeight = 0;
   int frameWidth = 0;     // left edge of the client area
+  int clientTop = 0;      // top edge of the client area; the caption never reaches past it
   int captionHeight = 0;  // SM_CYCAPTION
   int buttonWidth = 0;    // SM_CXSIZE
   int iconSize = 0;       // SM_CXSMICON

@@ -158,6 +158,7 @@ CaptionInput StandardInput(uint32_t windowStyle) {
   in.windowHeight = 300;
   in.frameWidth = 4;
   in.captionHeight = 19;
+  in.clientTop = 23;
   in.buttonWidth = 18;
   in.iconSize = 16;
   in.style = windowStyle;
@@ -206,6 +207,14 @@ TEST(LayoutCaption, ButtonSetFollowsTheStyle) {
     EXPECT_EQ(l.maximizeEnabled, c.maxEnabled);
     EXPECT_EQ(!l.icon.Empty(), c.icon);
   }
+}
+
+TEST(LayoutCaption, CaptionStopsAtTheClientArea) {
+  CaptionInput in = StandardInput(kOverlappedWindow);
+  in.clientTop = 15;  // a caption height that disagrees with the real frame
+  EXPECT_EQ(LayoutCaption(in).caption.bottom, 15);
+  in.clientTop = 0;
+  EXPECT_TRUE(LayoutCaption(in).caption.Empty());
 }
 
 TEST(LayoutCaption, TinyWindowsKeepRectanglesInside) {
