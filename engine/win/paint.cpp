@@ -90,7 +90,8 @@ ThemeColor CaptionButtonFace(CaptionPart part, const CaptionView& view) {
   if (view.hot == part && view.pressed == CaptionPart::None) {
     return part == CaptionPart::Close ? ThemeColor::CaptionCloseHot : ThemeColor::CaptionButtonHot;
   }
-  return ThemeColor::CaptionButtonFace;
+  // Resting buttons of an inactive window fade into its caption with it.
+  return view.active ? ThemeColor::CaptionButtonFace : ThemeColor::CaptionInactive;
 }
 
 bool IsCloseEnabled(HWND hwnd) {

@@ -152,6 +152,20 @@ void DisableDwmFrame(HWND hwnd) {
   setAttribute(hwnd, kNcRenderingPolicy, &kDisabled, sizeof kDisabled);
 }
 
+// Enumeration callbacks are stdcall on 32-bit Windows, which lambdas are not.
+BOOL CALLBACK DressChildWindow(HWND child, LPARAM) {
+  Engine::Get().DressExisting(child, true);
+  return TRUE;
+}
+
+BOOL CALLBACK DressThreadWindow(HWND hwnd, LPARAM) {
+  Engine::Get().DressExisting(hwnd, false);
+  EnumChildWindows(hwnd, DressChildWindow, 0);
+  RedrawWindow(hwnd, nullptr, nullptr,
+               RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  return TRUE;
+}
+
 int32_t Engine::Attach(const Theme& theme) {
   std::unique_ptr<Palette> palette = Palette::Create(theme);
   if (!palette) return kSkinErrPlatform;
@@ -170,22 +184,7 @@ int32_t Engine::Attach(const Theme& theme) {
     palettes_.push_back(std::move(palette));
   }
 
-  EnumThreadWindows(
-      thread,
-      [](HWND hwnd, LPARAM) -> BOOL {
-        Engine::Get().DressExisting(hwnd, false);
-        EnumChildWindows(
-            hwnd,
-            [](HWND child, LPARAM) -> BOOL {
-              Engine::Get().DressExisting(child, true);
-              return TRUE;
-            },
-            0);
-        RedrawWindow(hwnd, nullptr, nullptr,
-                     RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        return TRUE;
-      },
-      0);
+  EnumThreadWindows(thread, DressThreadWindow, 0);
   return kSkinOk;
 }
 

@@ -46,9 +46,23 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
 endif()
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(velmora_check ${velmora_repo_dir}/tests/static/check_win32_artefact.sh)
   add_test(NAME static.skin_engine_exports
-    COMMAND bash ${velmora_repo_dir}/tests/static/check_win32_artefact.sh
-            --dll $<TARGET_FILE:skin_engine> --export SkinH_AttachRes)
-  set_tests_properties(static.skin_engine_exports PROPERTIES
-    ENVIRONMENT "VELMORA_OBJDUMP=${VELMORA_OBJDUMP}")
+    COMMAND bash ${velmora_check} --dll $<TARGET_FILE:skin_engine> --export SkinH_AttachRes)
+
+  # The checker itself must catch the two mistakes it exists for.
+  add_library(static_check_decorated SHARED ${velmora_repo_dir}/tests/static/fixtures/decorated_export.c)
+  add_executable(static_check_console ${velmora_repo_dir}/tests/static/fixtures/console_main.c)
+  target_link_options(static_check_console PRIVATE -mconsole)
+  add_test(NAME static.checker_refuses_decorated_export
+    COMMAND bash ${velmora_check} --dll $<TARGET_FILE:static_check_decorated> --export SkinH_AttachRes)
+  add_test(NAME static.checker_refuses_console_exe
+    COMMAND bash ${velmora_check} --exe $<TARGET_FILE:static_check_console>)
+  set_tests_properties(static.checker_refuses_decorated_export PROPERTIES
+    PASS_REGULAR_EXPRESSION "FAIL: .*exports 'SkinH_AttachRes@24'")
+  set_tests_properties(static.checker_refuses_console_exe PROPERTIES
+    PASS_REGULAR_EXPRESSION "FAIL: .*not Windows GUI")
+  set_tests_properties(static.skin_engine_exports static.checker_refuses_decorated_export
+                       static.checker_refuses_console_exe
+    PROPERTIES ENVIRONMENT "VELMORA_OBJDUMP=${VELMORA_OBJDUMP}")
 endif()
