@@ -21,6 +21,21 @@ DWORD g_twinThreadId = 0;
 
 COLORREF Want(ThemeColor c) { return Expected(g_theme, c); }
 
+constexpr wchar_t kCustomColoursClass[] = L"VelmoraCustomColours";
+
+HBRUSH CustomBrush() {
+  static HBRUSH brush = CreateSolidBrush(RGB(250, 240, 200));
+  return brush;
+}
+
+LRESULT CALLBACK CustomColoursProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CTLCOLORSTATIC) {
+    SetTextColor(reinterpret_cast<HDC>(wp), RGB(200, 0, 0));
+    return reinterpret_cast<LRESULT>(CustomBrush());
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
 int Distance(COLORREF a, COLORREF b) {
   return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
          std::abs(GetBValue(a) - GetBValue(b));
@@ -49,6 +64,12 @@ class SkinnedProcess : public testing::Test {
  public:
   static void SetUpTestSuite() {
     RegisterTestClasses();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = CustomColoursProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kCustomColoursClass;
+    RegisterClassW(&wc);
     g_engine = LoadEngine();
     g_blob = ReadPackedTheme();
     g_theme = ParsedTheme(g_blob);
@@ -117,6 +138,28 @@ TEST_F(SkinnedProcess, CaptionFrameAndButtonsAreDrawnInThemeColours) {
                 Hex(Want(ThemeColor::CaptionButtonFace)));
     }
   }
+  // Renaming makes the system draw its own caption on the spot; the
+  // engine's must be back on top without any further repaint.
+  SetWindowTextW(g_after.frame, L"Renamed window");
+  {
+    RECT window;
+    GetWindowRect(g_after.frame, &window);
+    const POINT mid = Centre(HitArea(g_after.frame, HTCAPTION));
+    EXPECT_EQ(Hex(WindowPixel(g_after.frame, mid.x - window.left, mid.y - window.top)),
+              Hex(Want(ThemeColor::CaptionActive)));
+    // Hovering the close button lights it up.
+    const RECT close = HitArea(g_after.frame, HTCLOSE);
+    SetCursorPos(Centre(close).x, Centre(close).y);
+    Pump(200);
+    EXPECT_EQ(Hex(WindowPixel(g_after.frame, close.left + 1 - window.left, close.top + 1 - window.top)),
+              Hex(Want(ThemeColor::CaptionCloseHot)));
+    SetCursorPos(5, 1000);
+    Pump(200);
+    EXPECT_EQ(Hex(WindowPixel(g_after.frame, close.left + 1 - window.left, close.top + 1 - window.top)),
+              Hex(Want(ThemeColor::CaptionButtonFace)));
+  }
+  SetWindowTextW(g_after.frame, L"After");
+
   // An inactive window shows the inactive caption.
   SetForegroundWindow(g_after.frame);
   SetActiveWindow(g_after.frame);
@@ -154,6 +197,14 @@ TEST_F(SkinnedProcess, ControlsAnswerWithThemeColours) {
     ASSERT_NE(GetObjectW(skinned.brush, sizeof brush, &brush), 0);
     EXPECT_EQ(Hex(brush.lbColor), Hex(Want(c.background)));
   }
+  // A window that picks its own label colour keeps it.
+  HWND custom = CreateWindowExW(0, kCustomColoursClass, L"Custom", WS_OVERLAPPEDWINDOW, 600, 500,
+                                200, 120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND customLabel = Child(custom, L"Static", L"Own colours", 0, 1, 4, 4, 100, 20);
+  EXPECT_EQ(AskCtlColor(custom, WM_CTLCOLORSTATIC, customLabel).brush, CustomBrush());
+  EXPECT_EQ(Hex(AskCtlColor(custom, WM_CTLCOLORSTATIC, customLabel).text), Hex(RGB(200, 0, 0)));
+  DestroyWindow(custom);
+
   // The twin, on a thread without the skin, still gets the system answer.
   const CtlColorAnswer plain = AskCtlColor(g_twin.frame, WM_CTLCOLORSTATIC, g_twin.label);
   EXPECT_EQ(plain.brush, GetSysColorBrush(COLOR_BTNFACE));
@@ -169,6 +220,12 @@ TEST_F(SkinnedProcess, PushButtonAndStatusBarArePaintedByTheEngine) {
   RECT button;
   GetClientRect(g_after.button, &button);
   EXPECT_GT(PixelsNear(g_after.button, button, Want(ThemeColor::ButtonText)), 0) << "caption text";
+  // The control paints its pushed look straight away; the engine's follows
+  // within the same message.
+  SendMessageW(g_after.button, BM_SETSTATE, TRUE, 0);
+  EXPECT_EQ(Hex(ClientPixel(g_after.button, 2, 2)), Hex(Want(ThemeColor::ButtonFacePressed)));
+  SendMessageW(g_after.button, BM_SETSTATE, FALSE, 0);
+  EXPECT_EQ(Hex(ClientPixel(g_after.button, 2, 2)), Hex(Want(ThemeColor::ButtonFaceNormal)));
 
   const std::wstring text = L"Done \u2013 42 items";
   SendMessageW(g_after.status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -215,18 +214,23 @@ inline std::string Hex(COLORREF c) {
 inline RECT HitArea(HWND hwnd, LRESULT hitCode) {
   RECT rc;
   GetWindowRect(hwnd, &rc);
-  LONG left = LONG_MAX, top = LONG_MAX, right = LONG_MIN, bottom = LONG_MIN;
-  for (LONG y = rc.top; y < rc.top + 40; ++y) {
-    for (LONG x = rc.left; x < rc.right; ++x) {
-      if (SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) != hitCode) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
+  const auto hits = [&](LONG x, LONG y) {
+    return SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == hitCode;
+  };
+  // Every hit area is a rectangle at least a few pixels wide: find one
+  // point on a coarse grid, then walk out to its edges.
+  for (LONG y = rc.top; y < rc.top + 40; y += 3) {
+    for (LONG x = rc.left; x < rc.right; x += 3) {
+      if (!hits(x, y)) continue;
+      RECT area{x, y, x + 1, y + 1};
+      while (area.left > rc.left && hits(area.left - 1, y)) --area.left;
+      while (area.right < rc.right && hits(area.right, y)) ++area.right;
+      while (area.top > rc.top && hits(x, area.top - 1)) --area.top;
+      while (area.bottom < rc.bottom && hits(x, area.bottom)) ++area.bottom;
+      return area;
     }
   }
-  if (left > right) return RECT{};
-  return RECT{left, top, right + 1, bottom + 1};
+  return RECT{};
 }
 
 inline POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
