@@ -57,7 +57,6 @@ struct WindowState {
   CaptionView caption;
   bool trackingNcLeave = false;
   bool buttonHot = false;
-  bool trackingLeave = false;
 };
 
 std::wstring ClassOf(HWND hwnd) {
@@ -520,13 +519,12 @@ LRESULT PushButtonMessage(Message& m, WindowState& state, const Palette& palette
       if (!state.buttonHot) {
         state.buttonHot = true;
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, m.hwnd, 0};
-        state.trackingLeave = TrackMouseEvent(&track) != FALSE;
+        TrackMouseEvent(&track);
         InvalidateRect(m.hwnd, nullptr, FALSE);
       }
       return m.Forward();
     case WM_MOUSELEAVE:
       state.buttonHot = false;
-      state.trackingLeave = false;
       InvalidateRect(m.hwnd, nullptr, FALSE);
       return m.Forward();
     default:
