@@ -10,9 +10,7 @@ namespace {
 
 class MainPageView final : public PageView {
  public:
-  void Navigate(std::u16string_view address) override {
-    if (WebView* view = MainWebView()) view->Navigate(address);
-  }
+  void Navigate(std::u16string_view address) override { NavigateMainView(address); }
   void GoBack() override {
     if (WebView* view = MainWebView()) view->GoBack();
   }

@@ -2,13 +2,15 @@
 // program as resources and never read from beside it.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
+// The resource compiler reads this header too, so the numbers come first and
+// everything C++ is kept from it.
 #define VELMORA_RESOURCE_SKIN_DLL 201
 #define VELMORA_RESOURCE_SKIN_THEME 202
 
-#ifdef __cplusplus
+#ifndef RC_INVOKED
+#include <cstddef>
+#include <cstdint>
+
 namespace velmora {
 
 struct ByteBlock {

@@ -2,6 +2,8 @@
 // points the start-up and the created handler call.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "app/process_state.h"
 #include "app/win_library_loader.h"
 #include "app/win_owners.h"

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -27,6 +28,7 @@ struct MainWindowState {
   bool eventsHeld = false;  // from step 1 to step 7 of the load: events are dropped
   HWND focusBeforeDeactivation = nullptr;
   std::function<void(BoundEvent)> observer;
+  std::function<void(std::u16string_view)> navigationObserver;
   LoadOptions options;
 };
 
@@ -159,6 +161,14 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_ACTIVATE:
       OnActivate(wParam);
       return 0;
+    case WM_GETMINMAXINFO: {
+      // The platform caps a window at the screen plus its frame; the defined
+      // outer size must hold on a smaller screen too.
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMaxTrackSize.x = std::max<LONG>(limits->ptMaxTrackSize.x, kMainWindow.outerWidth);
+      limits->ptMaxTrackSize.y = std::max<LONG>(limits->ptMaxTrackSize.y, kMainWindow.outerHeight);
+      return 0;
+    }
     case WM_DESTROY:
       // The control ends its life while its window still exists.
       if (state.webView) state.webView->Close();
@@ -361,7 +371,18 @@ void SetPaneText(int index, std::u16string_view text) {
 
 const std::vector<Pane>& StatusBarPanes() { return State().panes; }
 
+bool PreTranslateWindowMessage(MSG& message) { return PreTranslate(message); }
+
 void SetEventObserver(std::function<void(BoundEvent)> observer) { State().observer = std::move(observer); }
+void SetNavigationObserver(std::function<void(std::u16string_view)> observer) {
+  State().navigationObserver = std::move(observer);
+}
+
+void NavigateMainView(std::u16string_view address) {
+  MainWindowState& state = State();
+  if (state.navigationObserver) state.navigationObserver(address);
+  if (state.webView) state.webView->Navigate(address);
+}
 void SetLoadOptions(LoadOptions options) { State().options = options; }
 
 }  // namespace velmora

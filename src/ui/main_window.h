@@ -30,8 +30,16 @@ int AddPane(const PaneArguments& arguments);
 void SetPaneText(int index, std::u16string_view text);
 const std::vector<Pane>& StatusBarPanes();
 
+// The window's keyboard rules for one message taken from the queue; true
+// when the message was handled and must not be dispatched.
+bool PreTranslateWindowMessage(MSG& message);
+
 // Sees every bound event just before its handler runs; for tests.
 void SetEventObserver(std::function<void(BoundEvent)> observer);
+// Hands `address` to the web page view's Navigate.
+void NavigateMainView(std::u16string_view address);
+// Sees every address handed to the view's Navigate; for tests.
+void SetNavigationObserver(std::function<void(std::u16string_view url)> observer);
 
 // What a test may change about how the window is built.
 struct LoadOptions {

@@ -21,15 +21,10 @@ RECT OuterRect(ControlRef ref) {
   return rect;
 }
 
-// For a drop-down combo box the window's height is its list's height, which
-// a width change must keep.
+// A drop-down combo box's window height is the reach of its dropped list,
+// which a width change must keep; nothing but the definition sets it.
 int HeightToKeep(ControlRef ref, const RECT& outer) {
-  if (ref.control == ControlId::Chooser) {
-    RECT dropped = {};
-    if (SendMessageW(WindowOf(ref), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
-      return dropped.bottom - dropped.top;
-    }
-  }
+  if (ref.control == ControlId::Chooser) return kMainWindow.chooserListHeight;
   return outer.bottom - outer.top;
 }
 

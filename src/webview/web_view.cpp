@@ -214,11 +214,6 @@ class BrowserSite final : public IOleClientSite,
         *V_BOOLREF(&cancelArgument) = cancel ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
       }
-      case DISPID_BEFORENAVIGATE2:
-        if (count == 7 && events_.beforeNavigate) {
-          if (auto url = VariantText(params->rgvarg[5])) events_.beforeNavigate(*url);
-        }
-        return S_OK;
       default:
         return DISP_E_MEMBERNOTFOUND;
     }

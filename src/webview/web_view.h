@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oaidl.h>
 
 #include <functional>
 #include <memory>
@@ -17,8 +18,6 @@ struct WebViewEvents {
   std::function<void(std::optional<std::u16string_view> text)> statusTextChange;
   // NewWindow2: what the handler leaves in `cancel` goes back to the control.
   std::function<void(bool& cancel)> newWindow;
-  // BeforeNavigate2, observed only (the control's own default still applies).
-  std::function<void(std::u16string_view url)> beforeNavigate;
 };
 
 class BrowserSite;

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the native, win64 and win32 configurations
+# and runs every test: native rules under sanitizers, the Windows code under
+# wine64 on a private display, and the static checks of the 32-bit release.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
+
+mkdir -p "$VELMORA_BUILD"
+velmora_install_packages || exit 1
+for preset in native win64 win32; do
+  velmora_configure_and_build "$preset" || { echo "FAILED: the $preset build"; exit 1; }
+done
+
+velmora_prepare_wine
+velmora_start_display || exit 1
+trap velmora_stop_display EXIT
+
+declare -A results
+status=0
+for preset in native win64 win32; do
+  velmora_log "Testing the $preset configuration"
+  if ctest --test-dir "$VELMORA_BUILD/$preset" --output-on-failure --timeout 600 -j"$(nproc)" \
+      >"$VELMORA_BUILD/$preset-test.log" 2>&1; then
+    results[$preset]="passed"
+  else
+    results[$preset]="FAILED"
+    status=1
+  fi
+  grep -E "tests passed|tests failed|FAILED|Failed|\*\*\*" "$VELMORA_BUILD/$preset-test.log" | tail -n 15
+done
+
+echo
+echo "Summary (logs in $VELMORA_BUILD/<configuration>-test.log):"
+for preset in native win64 win32; do
+  printf '  %-7s %s\n' "$preset" "${results[$preset]}"
+done
+passed=0
+failed=0
+for preset in native win64 win32; do
+  line=$(grep -E "tests passed, [0-9]+ tests failed" "$VELMORA_BUILD/$preset-test.log" | tail -n 1)
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+  bad=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
+  [[ "$total" =~ ^[0-9]+$ ]] || { total=0; bad=0; status=1; }
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+done
+echo "Velmora: $passed passed, $failed failed"
+[ "$status" -eq 0 ] && echo "ALL TESTS PASSED" || echo "SOME TESTS FAILED"
+exit "$status"
