@@ -25,6 +25,8 @@ done
 [[ "$kind" == dll && -z "$export_name" ]] && usage
 [[ "$kind" == exe && -n "$export_name" ]] && usage
 
+# objdump translates its headings; the checks read the untranslated ones.
+export LC_ALL=C
 objdump=${VELMORA_OBJDUMP:-i686-w64-mingw32-objdump}
 fail() {
   echo "FAIL: $path: $*" >&2
