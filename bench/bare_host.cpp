@@ -30,9 +30,8 @@ constexpr int kStartIdentityRow = 10;
 
 void NavigateTo(const COPYDATASTRUCT& data) {
   bool withIdentity = data.dwData == velmora::bench::kNavigateWithIdentityTag;
-  if ((data.dwData != velmora::bench::kNavigateTag && !withIdentity) || data.cbData % sizeof(char16_t) != 0 || !View()) {
-    return;
-  }
+  bool plain = data.dwData == velmora::bench::kNavigateTag;
+  if ((!plain && !withIdentity) || data.cbData % sizeof(char16_t) != 0 || !View()) return;
   if (withIdentity) {
     std::string_view identity = velmora::kUserAgentTable[kStartIdentityRow].userAgent;
     UrlMkSetSessionOption(velmora::kUrlMonOptionUserAgent, const_cast<char*>(identity.data()),

@@ -53,10 +53,13 @@ void TypeAddress(RunningProgram& program, const std::wstring& address) { program
 void ClickBrowse(RunningProgram& program, HWND, const std::wstring&) { program.ClickBrowse(); }
 void NothingToType(RunningProgram&, const std::wstring&) {}
 void SendTagged(HWND window, ULONG_PTR tag, const std::wstring& address) {
-  COPYDATASTRUCT data = {tag, static_cast<DWORD>(address.size() * sizeof(wchar_t)), const_cast<wchar_t*>(address.data())};
+  DWORD bytes = static_cast<DWORD>(address.size() * sizeof(wchar_t));
+  COPYDATASTRUCT data = {tag, bytes, const_cast<wchar_t*>(address.data())};
   SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
 }
-void SendAddress(RunningProgram&, HWND window, const std::wstring& address) { SendTagged(window, kNavigateTag, address); }
+void SendAddress(RunningProgram&, HWND window, const std::wstring& address) {
+  SendTagged(window, kNavigateTag, address);
+}
 void SendAddressWithIdentity(RunningProgram&, HWND window, const std::wstring& address) {
   SendTagged(window, kNavigateWithIdentityTag, address);
 }
@@ -104,7 +107,9 @@ double PollUntilVisible(const RunningProgram& program, const wchar_t* windowClas
   return -1;
 }
 
-bool IsLandingRequest(const RecordedRequest& request) { return RequestTarget(request).find("/?tobim") != std::string::npos; }
+bool IsLandingRequest(const RecordedRequest& request) {
+  return RequestTarget(request).find("/?tobim") != std::string::npos;
+}
 
 LaunchOptions OptionsFor(const Subject& subject, int port) {
   LaunchOptions options;
@@ -275,7 +280,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::vector<Subject> subjects = Subjects();
   std::vector<Subject> startingUp;
-  std::copy_if(subjects.begin(), subjects.end(), std::back_inserter(startingUp), [](const Subject& s) { return s.startsUp; });
+  std::copy_if(subjects.begin(), subjects.end(), std::back_inserter(startingUp),
+               [](const Subject& s) { return s.startsUp; });
   bool ran = BenchStart(startingUp, recorder, startRuns);
   ran = BenchBrowse(subjects, recorder, clicks) && ran;
   return ran ? 0 : 1;
