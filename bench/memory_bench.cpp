@@ -18,6 +18,7 @@
 #include "app/process_state.h"
 #include "app/win_owners.h"
 #include "bench_figures.h"
+#include "event_sink_driver.h"
 #include "browse/browse_handlers.h"
 #include "skin/win_skin.h"
 #include "ui/main_window.h"
@@ -114,31 +115,8 @@ int ThreadCount() {
   return count;
 }
 
-void InvokeSink(DISPID id, std::vector<VARIANT>& arguments) {
-  DISPPARAMS params = {arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
-  MainWebView()->EventSink()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
-                                     nullptr);
-}
-
-void RaiseStatusText(const std::u16string& text) {
-  UniqueBstr bstr = MakeBstr(text);
-  std::vector<VARIANT> arguments(1);
-  VariantInit(&arguments[0]);
-  V_VT(&arguments[0]) = VT_BSTR;
-  V_BSTR(&arguments[0]) = bstr.Get();
-  InvokeSink(DISPID_STATUSTEXTCHANGE, arguments);
-}
-
-void RaiseNewWindow() {
-  IDispatch* newWindow = nullptr;
-  VARIANT_BOOL cancel = VARIANT_FALSE;
-  std::vector<VARIANT> arguments(2);  // reverse order: Cancel is the last argument
-  V_VT(&arguments[0]) = VT_BYREF | VT_BOOL;
-  V_BOOLREF(&arguments[0]) = &cancel;
-  V_VT(&arguments[1]) = VT_BYREF | VT_DISPATCH;
-  V_DISPATCHREF(&arguments[1]) = &newWindow;
-  InvokeSink(DISPID_NEWWINDOW2, arguments);
-}
+using velmora::testing::RaiseNewWindow;
+using velmora::testing::RaiseStatusText;
 
 std::u16string Wide16(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 

@@ -38,13 +38,14 @@ velmora_ensure_locale() {
   $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 }
 
+# velmora_configure_and_build PRESET [build arguments, e.g. --target velmora]
 velmora_configure_and_build() {
   local preset="$1"
   shift
   velmora_log "Building the $preset configuration"
-  cmake --preset "$preset" "$@" >"$VELMORA_BUILD/$preset-configure.log" 2>&1 ||
+  cmake --preset "$preset" >"$VELMORA_BUILD/$preset-configure.log" 2>&1 ||
     { cat "$VELMORA_BUILD/$preset-configure.log"; return 1; }
-  cmake --build "$VELMORA_BUILD/$preset" -j"$(nproc)"
+  cmake --build "$VELMORA_BUILD/$preset" -j"$(nproc)" "$@"
 }
 
 # A Wine prefix of our own, never the user's ~/.wine. Every program of the

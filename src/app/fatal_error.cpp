@@ -8,6 +8,11 @@ namespace velmora {
 namespace {
 
 void ShowErrorBox(const std::u16string& message) {
+  // A quit message already queued (the main window may have been destroyed
+  // on the way here) would end the box's modal loop before anyone saw it.
+  MSG pending;
+  while (PeekMessageW(&pending, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
   MessageBoxW(nullptr, Wide(message), L"Velmora", MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 

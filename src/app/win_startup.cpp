@@ -32,6 +32,10 @@ std::u16string ProgramFileName() {
 }  // namespace
 
 int RunVelmora() {
+  // Before anything loads a library: whatever the platform's libraries load
+  // for us by name comes from the system directory, never from the program's
+  // folder or the current directory.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   bool oleReady = false;
   ProcessSteps steps;
   steps.initialiseOle = [&oleReady] { oleReady = SUCCEEDED(OleInitialize(nullptr)); };

@@ -41,6 +41,8 @@ std::u16string ChooseBrowseAddress(std::u16string_view typed) {
   return std::u16string(typed);
 }
 
+bool IsNavigable(std::u16string_view address) { return address.size() <= kMaxNavigableAddress; }
+
 std::u16string_view TrimBlanks(std::u16string_view text) {
   size_t begin = 0;
   size_t end = text.size();

@@ -22,6 +22,12 @@ std::u16string ChooseBrowseAddress(std::u16string_view typed);
 // Removes leading and trailing ASCII and full-width (U+3000) spaces only.
 std::u16string_view TrimBlanks(std::u16string_view text);
 
+// The longest address the web browser control can open (the platform's
+// classic URL limit). Longer ones are not handed to it: the platform's URL
+// layer fails on them, in places by bringing the whole process down.
+inline constexpr size_t kMaxNavigableAddress = 2083;
+bool IsNavigable(std::u16string_view address);
+
 // A page sets the status text, so a page must not be able to move the view
 // into the local machine's zone, run script under the host's navigation, or
 // reach the legacy local protocols through the new-window redirect.

@@ -21,7 +21,7 @@ void Browse(ControlProperties& controls, PageView& view, const UserAgentApplier&
   if (const UserAgentRow* row = LookUpUserAgent(controls.ReadInt(ControlRef::Of(ControlId::Chooser), kPropertySelection))) {
     applyUserAgent(row->userAgent);  // result not looked at
   }
-  view.Navigate(address);
+  if (IsNavigable(address)) view.Navigate(address);
 }
 
 void Back(PageView& view) { view.GoBack(); }
@@ -40,7 +40,7 @@ void RedirectNewWindow(bool& cancel, PageView& view) {
   // Navigate copies the address before the view can raise another event, so
   // a status text arriving during the call may replace this one safely.
   std::u16string_view target = LastStatusTextOrEmpty();
-  if (IsUnsafeRedirectTarget(target)) return;
+  if (IsUnsafeRedirectTarget(target) || !IsNavigable(target)) return;
   view.Navigate(target);
 }
 

@@ -239,7 +239,9 @@ HWND CreateControl(const ControlDefinition& definition, HWND parent) {
     if (state.options.failWebView) return nullptr;
     state.webView = WebView::Create(parent, definition.left, definition.top, definition.width, definition.height,
                                     ViewEvents());
-    return state.webView ? state.webView->Window() : nullptr;
+    if (!state.webView) return nullptr;
+    SetWindowLongPtrW(state.webView->Window(), GWLP_ID, kFirstControlId + IndexOf(definition.id));
+    return state.webView->Window();
   }
   const KindStyle* kind = StyleOf(definition.kind);
   if (kind == nullptr) return nullptr;
@@ -327,7 +329,16 @@ bool LoadMainWindow() {
 
 void RunMessageLoop() {
   MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+  for (;;) {
+    BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == -1) break;
+    // Only the main window's end finishes the loop: a component inside the
+    // process (the web browser control, on some failed navigations) may post
+    // a quit message of its own while the window is still open.
+    if (got == 0) {
+      if (State().window == nullptr) break;
+      continue;
+    }
     if (PreTranslate(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);

@@ -16,7 +16,7 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
-LoopbackRecorder::LoopbackRecorder() {
+LoopbackRecorder::LoopbackRecorder(Answering answering) : answering_(answering) {
   WSADATA data;
   if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
   listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -84,7 +84,9 @@ void LoopbackRecorder::Answer(SOCKET client) {
   static const std::string body = "<html><head><title>Recorder</title></head><body>recorded</body></html>";
   std::string response = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
                          std::to_string(body.size()) + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" + body;
-  send(client, response.data(), static_cast<int>(response.size()), 0);
+  // Cut off inside the headers, as a server that dies mid-answer would.
+  size_t length = answering_ == Answering::CloseMidResponse ? response.size() / 3 : response.size();
+  send(client, response.data(), static_cast<int>(length), 0);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     requests_.push_back(request);
@@ -115,6 +117,21 @@ bool LoopbackRecorder::WaitFor(const std::function<bool(const RecordedRequest&)>
     }
     if (arrived_.wait_until(lock, deadline) == std::cv_status::timeout) return false;
   }
+}
+
+int RefusingPort() {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int length = sizeof(address);
+  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  closesocket(probe);  // the port was free a moment ago and nothing listens on it now
+  WSACleanup();
+  return ntohs(address.sin_port);
 }
 
 std::string RequestTarget(const RecordedRequest& request) {

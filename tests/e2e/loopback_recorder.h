@@ -21,7 +21,8 @@ struct RecordedRequest {
 
 class LoopbackRecorder {
  public:
-  LoopbackRecorder();
+  enum class Answering { Fully, CloseMidResponse };
+  explicit LoopbackRecorder(Answering answering = Answering::Fully);
   ~LoopbackRecorder();
   LoopbackRecorder(const LoopbackRecorder&) = delete;
   LoopbackRecorder& operator=(const LoopbackRecorder&) = delete;
@@ -37,6 +38,7 @@ class LoopbackRecorder {
   void Serve();
   void Answer(SOCKET client);
 
+  Answering answering_;
   SOCKET listener_ = INVALID_SOCKET;
   int port_ = 0;
   std::atomic<bool> stopping_{false};
@@ -48,5 +50,8 @@ class LoopbackRecorder {
 
 // "GET http://host/path HTTP/1.1" -> "http://host/path"
 std::string RequestTarget(const RecordedRequest& request);
+
+// A loopback port on which nothing listens, so connections are refused.
+int RefusingPort();
 
 }  // namespace velmora::testing

@@ -87,6 +87,27 @@ TEST_F(NavigationTest, TheSameRowTwiceMakesTwoIdenticalCalls) {
   EXPECT_EQ(view.addresses[1], u"http://127.0.0.1/a");
 }
 
+TEST_F(NavigationTest, AddressesBeyondTheControlsLimitAreNotHandedToIt) {
+  struct Case {
+    size_t length;
+    bool navigates;
+  };
+  for (const Case& c : {Case{2083, true}, Case{2084, false}, Case{1u << 20, false}}) {
+    view.addresses.clear();
+    applied.clear();
+    controls.addressText = u"http://127.0.0.1/" + std::u16string(c.length - 17, u'a');
+    controls.selection = 2;
+    RunBrowse();
+    EXPECT_EQ(applied.size(), 1u) << "the identity is applied all the same: " << c.length;
+    EXPECT_EQ(view.addresses.size(), c.navigates ? 1u : 0u) << c.length;
+  }
+  // A portal form buried at the end of a long text still opens the landing address.
+  view.addresses.clear();
+  controls.addressText = std::u16string(1u << 20, u'z') + u"www.velmora.example";
+  RunBrowse();
+  EXPECT_EQ(view.addresses, (std::vector<std::u16string>{u"http://www.velmora.example/?tobim"}));
+}
+
 TEST_F(NavigationTest, BackOnlyGoesBack) {
   Back(view);
   EXPECT_EQ(controls.log, (std::vector<std::string>{"back"}));
@@ -134,6 +155,7 @@ TEST_F(NavigationTest, NewWindowIsAlwaysRefusedAndOpensTheLastStatusTextWhenSafe
       {"script", u"  JavaScript:alert(1)", false},
       {"UNC path", u"\\\\host\\share", false},
       {"legacy protocol", u"mk:@MSITStore:x.chm", false},
+      {"longer than the control can open", u"http://127.0.0.1/" + std::u16string(70000, u'x'), false},
   };
   for (const Case& c : cases) {
     Process().lastStatusText = c.status;

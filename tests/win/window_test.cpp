@@ -6,6 +6,7 @@
 #include <exdispid.h>
 #include <ole2.h>
 
+#include <random>
 #include <vector>
 
 #include "app/process_state.h"
@@ -13,6 +14,10 @@
 #include "browse/address_rules.h"
 #include "ui/main_window.h"
 #include "ui/window_handlers.h"
+#include "browse/browse_handlers.h"
+#include "browse/user_agent_table.h"
+#include "event_sink_driver.h"
+#include "loopback_recorder.h"
 #include "test_support.h"
 #include "webview/web_view.h"
 
@@ -27,6 +32,7 @@ std::vector<SeenEvent> seenEvents;
 std::vector<std::u16string> navigations;
 bool loaded = false;
 bool quitSeen = false;
+testing::LoopbackRecorder* recorder = nullptr;
 
 void Pump(DWORD milliseconds = 50) {
   DWORD until = GetTickCount() + milliseconds;
@@ -43,6 +49,42 @@ void Pump(DWORD milliseconds = 50) {
     }
     Sleep(5);
   } while (GetTickCount() < until);
+}
+
+std::string RecorderAddress(const std::string& path) {
+  return "http://127.0.0.1:" + std::to_string(recorder->Port()) + path;
+}
+
+// A normal Browse: does it still go out with the chosen row's identity?
+bool NormalBrowseCarries(int row, const std::string& path) {
+  std::string address = RecorderAddress(path);
+  SendMessageW(ControlWindow(ControlId::Chooser), CB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  SetWindowTextW(ControlWindow(ControlId::AddressBox), std::wstring(address.begin(), address.end()).c_str());
+  OnBrowse();
+  testing::RecordedRequest found;
+  DWORD until = GetTickCount() + 20000;
+  while (GetTickCount() < until) {
+    Pump(50);
+    if (recorder->WaitFor([&](const testing::RecordedRequest& r) { return testing::RequestTarget(r) == address; }, 0,
+                          &found)) {
+      return found.userAgent == kUserAgentTable[row].userAgent;
+    }
+  }
+  return false;
+}
+
+// Visible top-level windows of this thread other than the main window: a
+// dialog, or a window the view opened.
+int OtherTopLevelWindows() {
+  int count = 0;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM parameter) {
+        if (window != MainWindowHandle() && IsWindowVisible(window)) ++*reinterpret_cast<int*>(parameter);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
 }
 
 HWND Control(ControlId id) { return ControlWindow(id); }
@@ -84,41 +126,18 @@ std::u16string PaneText(int index, size_t expectedLength) {
   return std::u16string(text.begin(), text.end());
 }
 
-void InvokeSink(DISPID id, std::vector<VARIANT>& arguments) {
-  DISPPARAMS params = {arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
-  MainWebView()->EventSink()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
-                                     nullptr);
-}
-
-void RaiseStatusText(const std::u16string& text) {
-  UniqueBstr bstr = MakeBstr(text);
-  std::vector<VARIANT> arguments(1);
-  VariantInit(&arguments[0]);
-  V_VT(&arguments[0]) = VT_BSTR;
-  V_BSTR(&arguments[0]) = bstr.Get();
-  InvokeSink(DISPID_STATUSTEXTCHANGE, arguments);
-}
-
-VARIANT_BOOL RaiseNewWindow() {
-  IDispatch* newWindow = nullptr;
-  VARIANT_BOOL cancel = VARIANT_FALSE;
-  std::vector<VARIANT> arguments(2);  // reverse order: Cancel is the last argument
-  V_VT(&arguments[0]) = VT_BYREF | VT_BOOL;
-  V_BOOLREF(&arguments[0]) = &cancel;
-  V_VT(&arguments[1]) = VT_BYREF | VT_DISPATCH;
-  V_DISPATCHREF(&arguments[1]) = &newWindow;
-  InvokeSink(DISPID_NEWWINDOW2, arguments);
-  EXPECT_EQ(newWindow, nullptr) << "ppDisp is left alone";
-  return cancel;
-}
+using testing::RaiseNewWindow;
+using testing::RaiseStatusText;
 
 class MainWindowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (loaded) return;
     OleInitialize(nullptr);
-    // Keep every request of the view on a closed loopback port.
-    SetEnvironmentVariableW(L"http_proxy", L"http://127.0.0.1:9");
+    // Every request of the view goes to a loopback recorder.
+    recorder = new testing::LoopbackRecorder();
+    std::wstring proxy = L"http://127.0.0.1:" + std::to_wstring(recorder->Port());
+    SetEnvironmentVariableW(L"http_proxy", proxy.c_str());
     SetEventObserver([](BoundEvent event) {
       seenEvents.push_back({event, MainWindowHandle() != nullptr && IsWindowVisible(MainWindowHandle()) != 0});
     });
@@ -391,6 +410,77 @@ TEST_F(MainWindowTest, EnterDoesNotBrowseAndReactivationRestoresTheFocus) {
   SetFocus(nullptr);
   SendMessageW(MainWindowHandle(), WM_ACTIVATE, WA_ACTIVE, 0);
   EXPECT_EQ(GetFocus(), Control(ControlId::BackButton));
+}
+
+TEST_F(MainWindowTest, HugeAddressesThroughBrowseLeaveTheWindowWorking) {
+  struct Case {
+    const char* what;
+    std::wstring address;
+    bool landing;
+  };
+  std::string local = RecorderAddress("/");
+  const Case cases[] = {
+      {"1 MiB address", std::wstring(local.begin(), local.end()) + std::wstring(1 << 20, L'a'), false},
+      {"16 MiB address", std::wstring(local.begin(), local.end()) + std::wstring(16 << 20, L'b'), false},
+      {"portal form at the end of 1 MiB", std::wstring(1 << 20, L'z') + L"www.velmora.example", true},
+  };
+  int row = 3;
+  for (const Case& c : cases) {
+    recorder->Clear();
+    navigations.clear();
+    SetWindowTextW(Control(ControlId::AddressBox), c.address.c_str());
+    OnBrowse();
+    Pump(200);
+    ASSERT_NE(MainWindowHandle(), nullptr) << c.what;
+    EXPECT_EQ(OtherTopLevelWindows(), 0) << c.what;
+    if (c.landing) {
+      EXPECT_EQ(navigations, std::vector<std::u16string>{PortalLandingAddress()}) << c.what;
+    } else {
+      EXPECT_TRUE(navigations.empty()) << c.what << ": longer than the view can open";
+    }
+    row = (row + 7) % 16;
+    EXPECT_TRUE(NormalBrowseCarries(row, "/after-huge/" + std::to_string(row))) << c.what;
+  }
+  SetWindowTextW(Control(ControlId::AddressBox), L"http://www.velmora.example/");
+}
+
+TEST_F(MainWindowTest, StormsOfStatusTextsAndNewWindowRequests) {
+  std::mt19937 random(42);
+  std::uniform_int_distribution<int> length(0, 64 * 1024), unit(1, 0xFFFF);
+  std::u16string last;
+  for (int i = 0; i < 10000; ++i) {
+    std::u16string text(static_cast<size_t>(length(random)), u'\0');
+    for (char16_t& c : text) c = static_cast<char16_t>(unit(random));
+    RaiseStatusText(text);
+    last = std::move(text);
+    if (i % 500 == 0) Pump(1);
+  }
+  ASSERT_TRUE(Process().lastStatusText.has_value());
+  EXPECT_TRUE(*Process().lastStatusText == last) << "the stored text differs";
+  // The bar itself turns control characters into spaces when it keeps a
+  // text, so what it shows is compared for a text without them.
+  std::uniform_int_distribution<int> visible(0x20, 0xFFFF);
+  std::u16string expected(64 * 1024, u' ');
+  for (char16_t& c : expected) c = static_cast<char16_t>(visible(random));
+  RaiseStatusText(expected);
+  std::u16string shown = PaneText(0, expected.size());
+  size_t differ = std::mismatch(shown.begin(), shown.end(), expected.begin(), expected.end()).first - shown.begin();
+  EXPECT_TRUE(shown == expected) << "shown " << shown.size() << " units, expected " << expected.size()
+                                 << "; first difference at " << differ << ": "
+                                 << (differ < shown.size() ? int(shown[differ]) : -1) << " vs "
+                                 << (differ < expected.size() ? int(expected[differ]) : -1);
+
+  std::string target = RecorderAddress("/new-window");
+  RaiseStatusText(std::u16string(target.begin(), target.end()));
+  navigations.clear();
+  int refused = 0;
+  for (int i = 0; i < 1000; ++i) refused += RaiseNewWindow() == VARIANT_TRUE ? 1 : 0;
+  EXPECT_EQ(refused, 1000);
+  EXPECT_EQ(navigations.size(), 1000u);
+  Pump(500);
+  ASSERT_NE(MainWindowHandle(), nullptr);
+  EXPECT_EQ(OtherTopLevelWindows(), 0);
+  EXPECT_TRUE(NormalBrowseCarries(12, "/after-storm"));
 }
 
 // Last: Esc closes the window, which ends the loop.
