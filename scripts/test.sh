@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the native, win64 and win32 configurations
 # and runs every test: native rules under sanitizers, the Windows code under
-# wine64 on a private display, and the static checks of the 32-bit release.
+# wine64 on a private display, the static checks of the 32-bit release, and
+# each fuzzer for a minute.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
 
@@ -29,11 +30,16 @@ for preset in native win64 win32; do
   grep -E "tests passed|tests failed|FAILED|Failed|\*\*\*" "$VELMORA_BUILD/$preset-test.log" | tail -n 15
 done
 
+# Each fuzzer runs for a fixed time; scripts/fuzz.sh SECONDS runs them longer.
+velmora_log "Fuzzing (${VELMORA_FUZZ_SECONDS:-60} s each)"
+if bash "$VELMORA_ROOT/scripts/fuzz.sh" "${VELMORA_FUZZ_SECONDS:-60}"; then fuzz="passed"; else fuzz="FAILED"; status=1; fi
+
 echo
 echo "Summary (logs in $VELMORA_BUILD/<configuration>-test.log):"
 for preset in native win64 win32; do
   printf '  %-7s %s\n' "$preset" "${results[$preset]}"
 done
+printf '  %-7s %s\n' "fuzz" "$fuzz"
 passed=0
 failed=0
 for preset in native win64 win32; do
@@ -44,6 +50,7 @@ for preset in native win64 win32; do
   passed=$((passed + total - bad))
   failed=$((failed + bad))
 done
+[ "$fuzz" = passed ] && passed=$((passed + 1)) || failed=$((failed + 1))
 echo "Velmora: $passed passed, $failed failed"
 [ "$status" -eq 0 ] && echo "ALL TESTS PASSED" || echo "SOME TESTS FAILED"
 exit "$status"
