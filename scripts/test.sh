@@ -27,7 +27,7 @@ for preset in native win64 win32; do
     results[$preset]="FAILED"
     status=1
   fi
-  grep -E "tests passed|tests failed|FAILED|Failed|\*\*\*" "$VELMORA_BUILD/$preset-test.log" | tail -n 15
+  grep -E "tests passed|\*\*\*|Errors while" "$VELMORA_BUILD/$preset-test.log" | tail -n 15
 done
 
 # Each fuzzer runs for a fixed time; scripts/fuzz.sh SECONDS runs them longer.

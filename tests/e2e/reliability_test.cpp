@@ -267,12 +267,17 @@ TEST(FaultTest, BrokenSurroundingsNeverStopTheWindowOrTheFirstRequest) {
   }
 }
 
-TEST(FaultTest, RefusedConnectionsLeaveTheWindowAnswering) {
-  RunningProgram program;
+// Starts the program with every request going to a port nobody listens on.
+bool StartAgainstRefusingProxy(RunningProgram& program) {
   LaunchOptions options;
   options.program = ProgramUnderTest();
   options.environment = {WideAscii(Proxy(RefusingPort()))};
-  ASSERT_TRUE(program.Start(options));
+  return program.Start(options);
+}
+
+TEST(FaultTest, RefusedConnectionsLeaveTheWindowAnswering) {
+  RunningProgram program;
+  ASSERT_TRUE(StartAgainstRefusingProxy(program));
   ASSERT_NE(program.WaitForWindow(), nullptr);
   Sleep(2000);
   EXPECT_TRUE(program.OtherWindows().empty());
@@ -336,13 +341,10 @@ std::vector<std::wstring> DialogTexts(HWND dialog) {
 }
 
 TEST(FatalPathTest, AMissingWebBrowserControlEndsWithTheErrorBoxAndMinusOne) {
-  RunningProgram program;
-  LaunchOptions options;
-  options.program = ProgramUnderTest();
   // Run with urlmon disabled (see the test's entry): without it the system's
   // web browser control cannot be created.
-  options.environment = {WideAscii(Proxy(RefusingPort()))};
-  ASSERT_TRUE(program.Start(options));
+  RunningProgram program;
+  ASSERT_TRUE(StartAgainstRefusingProxy(program));
   HWND box = nullptr;
   for (int i = 0; i < 300 && box == nullptr; ++i) {
     for (HWND w : program.OtherWindows()) {
