@@ -8,10 +8,6 @@ int RunProcess(const ProcessSteps& steps) {
   steps.initialiseOle();
   steps.determineRunDirectory();
 
-  // Registered before any other routine of the program runs, and run once, at
-  // the normal end only: the fatal path leaves the process without it.
-  std::function<void()> exitCallback = steps.exitCallback;
-
   for (const auto& initialiser : steps.moduleInitialisers) initialiser();
   steps.startRoutine();
   if (!steps.loadMainWindow()) {
@@ -20,9 +16,10 @@ int RunProcess(const ProcessSteps& steps) {
   }
   steps.runMessageLoop();
 
-  // The window is gone by now, but the skin engine and the URL-moniker library
-  // are still loaded while the exit callback runs.
-  exitCallback();
+  // Run once, at the normal end only (the fatal path leaves the process
+  // without it). The window is gone by now, but the skin engine and the
+  // URL-moniker library are still loaded while it runs.
+  steps.exitCallback();
   steps.releaseLibraries();
   steps.uninitialiseOle();
   return 0;

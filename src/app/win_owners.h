@@ -36,42 +36,25 @@ class Owner {
   T value_ = Traits::Invalid();
 };
 
-struct FileHandleTraits {
+// How each kind of resource is closed, and what "none" is for it.
+template <class T, auto CloseFunction>
+struct NullIsNone {
+  static T Invalid() { return nullptr; }
+  static void Close(T value) { CloseFunction(value); }
+};
+template <auto CloseFunction>
+struct InvalidHandleIsNone {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { CloseHandle(h); }
-};
-struct KernelHandleTraits {
-  static HANDLE Invalid() { return nullptr; }
-  static void Close(HANDLE h) { CloseHandle(h); }
-};
-struct FindHandleTraits {
-  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { FindClose(h); }
-};
-struct ModuleTraits {
-  static HMODULE Invalid() { return nullptr; }
-  static void Close(HMODULE m) { FreeLibrary(m); }
-};
-struct GdiObjectTraits {
-  static HGDIOBJ Invalid() { return nullptr; }
-  static void Close(HGDIOBJ o) { DeleteObject(o); }
-};
-struct WindowTraits {
-  static HWND Invalid() { return nullptr; }
-  static void Close(HWND w) { DestroyWindow(w); }
-};
-struct BstrTraits {
-  static BSTR Invalid() { return nullptr; }
-  static void Close(BSTR s) { SysFreeString(s); }
+  static void Close(HANDLE value) { CloseFunction(value); }
 };
 
-using UniqueFile = Owner<HANDLE, FileHandleTraits>;
-using UniqueHandle = Owner<HANDLE, KernelHandleTraits>;
-using UniqueFind = Owner<HANDLE, FindHandleTraits>;
-using UniqueModule = Owner<HMODULE, ModuleTraits>;
-using UniqueGdiObject = Owner<HGDIOBJ, GdiObjectTraits>;
-using UniqueWindow = Owner<HWND, WindowTraits>;
-using UniqueBstr = Owner<BSTR, BstrTraits>;
+using UniqueFile = Owner<HANDLE, InvalidHandleIsNone<CloseHandle>>;
+using UniqueFind = Owner<HANDLE, InvalidHandleIsNone<FindClose>>;
+using UniqueHandle = Owner<HANDLE, NullIsNone<HANDLE, CloseHandle>>;
+using UniqueModule = Owner<HMODULE, NullIsNone<HMODULE, FreeLibrary>>;
+using UniqueGdiObject = Owner<HGDIOBJ, NullIsNone<HGDIOBJ, DeleteObject>>;
+using UniqueWindow = Owner<HWND, NullIsNone<HWND, DestroyWindow>>;
+using UniqueBstr = Owner<BSTR, NullIsNone<BSTR, SysFreeString>>;
 
 // A BSTR copy of the exact units of `text`, embedded zeros included.
 inline UniqueBstr MakeBstr(std::u16string_view text) {

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <new>
 
 #include "app/fatal_error.h"
@@ -64,33 +66,28 @@ void ProcessPendingMessages() {
 
 int IndexOf(ControlId id) { return static_cast<int>(id); }
 
-ControlId ControlOfWindow(HWND window, bool* found) {
+// The control `window` belongs to (itself or one of its children, like the
+// chooser's edit field).
+std::optional<ControlId> ControlOfWindow(HWND window) {
   MainWindowState& state = State();
   for (int i = 0; i < kControlCount; ++i) {
     HWND control = state.controls[i];
-    if (control != nullptr && (control == window || IsChild(control, window))) {
-      *found = true;
-      return static_cast<ControlId>(i);
-    }
+    if (control != nullptr && (control == window || IsChild(control, window))) return static_cast<ControlId>(i);
   }
-  *found = false;
-  return ControlId::WebView;
+  return std::nullopt;
 }
 
 // Tab and Shift+Tab follow the creation order of the Tab controls; the
 // platform's dialog navigation would follow the stacking order instead.
 void MoveFocus(bool backward) {
   MainWindowState& state = State();
-  constexpr int count = static_cast<int>(sizeof(kTabOrder) / sizeof(kTabOrder[0]));
-  bool found = false;
-  ControlId current = ControlOfWindow(GetFocus(), &found);
-  int position = -1;
-  for (int i = 0; found && i < count; ++i) {
-    if (kTabOrder[i] == current) position = i;
-  }
+  constexpr int count = static_cast<int>(std::size(kTabOrder));
+  std::optional<ControlId> current = ControlOfWindow(GetFocus());
+  const ControlId* at = std::find(std::begin(kTabOrder), std::end(kTabOrder), current.value_or(ControlId::WebView));
+  // From outside the cycle, Tab starts at its first control and Shift+Tab at its last.
+  int position = at != std::end(kTabOrder) ? static_cast<int>(at - kTabOrder) : (backward ? 0 : count - 1);
   for (int step = 1; step <= count; ++step) {
-    int next = position < 0 ? (backward ? count - step : step - 1)
-                            : ((position + (backward ? -step : step)) % count + count) % count;
+    int next = ((position + (backward ? -step : step)) % count + count) % count;
     HWND candidate = state.controls[IndexOf(kTabOrder[next])];
     if (IsWindowVisible(candidate) && IsWindowEnabled(candidate)) {
       SetFocus(candidate);
@@ -101,9 +98,11 @@ void MoveFocus(bool backward) {
 
 bool ModifierDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
+}  // namespace
+
 // Keys reach the web page view first while it has the focus; then the
 // window's own keys: Esc closes, Tab cycles.
-bool PreTranslate(MSG& message) {
+bool PreTranslateWindowMessage(MSG& message) {
   MainWindowState& state = State();
   if (state.window == nullptr || message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
   if (message.hwnd != state.window && !IsChild(state.window, message.hwnd)) return false;
@@ -125,6 +124,8 @@ bool PreTranslate(MSG& message) {
   }
   return false;
 }
+
+namespace {
 
 void OnActivate(WPARAM wParam) {
   MainWindowState& state = State();
@@ -182,18 +183,19 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+HICON ApplicationIcon(int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kApplicationIcon), IMAGE_ICON,
+                                       GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), 0));
+}
+
 bool RegisterMainClass() {
   static const bool registered = [] {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = MainProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kApplicationIcon), IMAGE_ICON,
-                                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kApplicationIcon), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hIcon = ApplicationIcon(SM_CXICON, SM_CYICON);
+    windowClass.hIconSm = ApplicationIcon(SM_CXSMICON, SM_CYSMICON);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kMainClass;
@@ -339,7 +341,7 @@ void RunMessageLoop() {
       if (State().window == nullptr) break;
       continue;
     }
-    if (PreTranslate(message)) continue;
+    if (PreTranslateWindowMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -381,8 +383,6 @@ void SetPaneText(int index, std::u16string_view text) {
 }
 
 const std::vector<Pane>& StatusBarPanes() { return State().panes; }
-
-bool PreTranslateWindowMessage(MSG& message) { return PreTranslate(message); }
 
 void SetEventObserver(std::function<void(BoundEvent)> observer) { State().observer = std::move(observer); }
 void SetNavigationObserver(std::function<void(std::u16string_view)> observer) {
