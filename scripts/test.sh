@@ -28,6 +28,13 @@ for preset in native win64 win32; do
     status=1
   fi
   grep -E "tests passed|\*\*\*|Errors while" "$VELMORA_BUILD/$preset-test.log" | tail -n 15
+  if [ "${results[$preset]}" = FAILED ]; then
+    # What each failing test printed, so a CI log that shows only this
+    # screen still says why.
+    awk '/\*\*\*(Failed|Exception|Timeout|Not Run)/ { shown = 0; show = 1 }
+         /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: .*Passed/ { show = 0 }
+         show && shown < 80 { print "    | " $0; shown++ }' "$VELMORA_BUILD/$preset-test.log"
+  fi
 done
 
 # Each fuzzer runs for a fixed time; scripts/fuzz.sh SECONDS runs them longer.
