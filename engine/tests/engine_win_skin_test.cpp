@@ -149,14 +149,15 @@ TEST_F(SkinnedProcess, CaptionFrameAndButtonsAreDrawnInThemeColours) {
               Hex(Want(ThemeColor::CaptionActive)));
     // Hovering the close button lights it up.
     const RECT close = HitArea(g_after.frame, HTCLOSE);
+    const auto closeFace = [&] {
+      return Hex(WindowPixel(g_after.frame, close.left + 1 - window.left, close.top + 1 - window.top));
+    };
     SetCursorPos(Centre(close).x, Centre(close).y);
-    Pump(200);
-    EXPECT_EQ(Hex(WindowPixel(g_after.frame, close.left + 1 - window.left, close.top + 1 - window.top)),
-              Hex(Want(ThemeColor::CaptionCloseHot)));
+    PumpUntil([&] { return closeFace() == Hex(Want(ThemeColor::CaptionCloseHot)); });
+    EXPECT_EQ(closeFace(), Hex(Want(ThemeColor::CaptionCloseHot)));
     SetCursorPos(5, 1000);
-    Pump(200);
-    EXPECT_EQ(Hex(WindowPixel(g_after.frame, close.left + 1 - window.left, close.top + 1 - window.top)),
-              Hex(Want(ThemeColor::CaptionButtonFace)));
+    PumpUntil([&] { return closeFace() == Hex(Want(ThemeColor::CaptionButtonFace)); });
+    EXPECT_EQ(closeFace(), Hex(Want(ThemeColor::CaptionButtonFace)));
   }
   SetWindowTextW(g_after.frame, L"After");
 

@@ -164,6 +164,19 @@ inline void Pump(DWORD milliseconds) {
   } while (static_cast<LONG>(until - GetTickCount()) > 0);
 }
 
+// Pumps until `done` holds or the time is up; returns whether it held. The
+// system's mouse tracking reports a pointer leaving on a timer of its own
+// (every hover time, 400 ms by default), so a fixed short pump may end first.
+template <typename Condition>
+bool PumpUntil(Condition done, DWORD milliseconds = 3000) {
+  const DWORD until = GetTickCount() + milliseconds;
+  for (;;) {
+    Pump(20);
+    if (done()) return true;
+    if (static_cast<LONG>(until - GetTickCount()) <= 0) return false;
+  }
+}
+
 inline void Repaint(HWND hwnd) {
   RedrawWindow(hwnd, nullptr, nullptr,
                RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
