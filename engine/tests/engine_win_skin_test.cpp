@@ -252,6 +252,16 @@ TEST_F(SkinnedProcess, PushButtonAndStatusBarArePaintedByTheEngine) {
   SendMessageW(g_after.status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"."));
   Repaint(g_after.frame);
   EXPECT_LT(PixelsNear(g_after.status, filled, Want(ThemeColor::StatusBarText)), textPixels);
+
+  // A burst of texts, as a page sends them, ends with the last one on
+  // screen once the thread has pumped its messages, with no forced repaint.
+  for (int i = 0; i < 50; ++i) {
+    const std::wstring burst = L"step " + std::to_wstring(i);
+    SendMessageW(g_after.status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(burst.c_str()));
+  }
+  SendMessageW(g_after.status, SB_SETTEXTW, 1 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(text.c_str()));
+  Pump(200);
+  EXPECT_EQ(PixelsNear(g_after.status, filled, Want(ThemeColor::StatusBarText)), textPixels);
 }
 
 TEST_F(SkinnedProcess, LayoutIsIdenticalToTheUnskinnedTwin) {

@@ -57,6 +57,10 @@ struct WindowState {
   CaptionView caption;
   bool trackingNcLeave = false;
   bool buttonHot = false;
+  // Set while the status bar handles a new text: it repaints itself on the
+  // spot for each one, and a page sends them in bursts.
+  bool statusTextArriving = false;
+  bool statusPaintDeferred = false;
 };
 
 std::wstring ClassOf(HWND hwnd) {
@@ -538,9 +542,33 @@ LRESULT PushButtonMessage(Message& m, WindowState& state, const Palette& palette
   return result;
 }
 
-LRESULT StatusBarMessage(Message& m, const Palette& palette) {
+LRESULT StatusBarMessage(Message& m, WindowState& state, const Palette& palette) {
   switch (m.msg) {
+    case SB_SETTEXTW:
+    case SB_SETTEXTA: {
+      // The bar would paint each new text at once, inside the caller's
+      // call; the page's stream of texts then waits on painting, and so do
+      // the requests behind it. The bar keeps the text now and is painted
+      // once, when the thread next looks for paint.
+      const HWND hwnd = m.hwnd;
+      state.statusTextArriving = true;
+      const LRESULT result = m.Forward();
+      // Looked up again: the bar may have been destroyed meanwhile.
+      WindowState* after = Engine::Get().StateOf(hwnd);
+      if (after == nullptr) return result;
+      after->statusTextArriving = false;
+      if (after->statusPaintDeferred) {
+        after->statusPaintDeferred = false;
+        InvalidateRect(hwnd, nullptr, FALSE);
+      }
+      return result;
+    }
     case WM_PAINT:
+      if (m.wParam == 0 && state.statusTextArriving) {
+        state.statusPaintDeferred = true;
+        ValidateRect(m.hwnd, nullptr);
+        return 0;
+      }
       if (m.wParam != 0) {
         PaintStatusBar(m.hwnd, reinterpret_cast<HDC>(m.wParam), palette);
       } else {
@@ -573,7 +601,7 @@ LRESULT CALLBACK SkinSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     switch (static_cast<WindowRole>(role)) {
       case WindowRole::TopLevel: return TopLevelMessage(m, *state, *palette);
       case WindowRole::PushButton: return PushButtonMessage(m, *state, *palette);
-      case WindowRole::StatusBar: return StatusBarMessage(m, *palette);
+      case WindowRole::StatusBar: return StatusBarMessage(m, *state, *palette);
       case WindowRole::None: break;
     }
     return m.Forward();
