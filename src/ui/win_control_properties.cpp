@@ -50,13 +50,23 @@ class WinControlProperties final : public ControlProperties {
     if (window == nullptr) return;
     constexpr UINT kKeep = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
     RECT rect = OuterRect(ref);
+    // A write of what the window already has changes nothing on screen, but
+    // the platform would still go through a whole repositioning for it; the
+    // layout after every size writes mostly such values.
     switch (number) {
-      case kPropertyLeft:
-        SetWindowPos(window, nullptr, ClampLeft(value), rect.top, 0, 0, kKeep | SWP_NOSIZE);
+      case kPropertyLeft: {
+        const int32_t left = ClampLeft(value);
+        if (left == rect.left) break;
+        SetWindowPos(window, nullptr, left, rect.top, 0, 0, kKeep | SWP_NOSIZE);
         break;
-      case kPropertyWidth:
-        SetWindowPos(window, nullptr, 0, 0, ClampWidth(value), HeightToKeep(ref, rect), kKeep | SWP_NOMOVE);
+      }
+      case kPropertyWidth: {
+        const int32_t width = ClampWidth(value);
+        const int height = HeightToKeep(ref, rect);
+        if (width == rect.right - rect.left && height == rect.bottom - rect.top) break;
+        SetWindowPos(window, nullptr, 0, 0, width, height, kKeep | SWP_NOMOVE);
         break;
+      }
       case kPropertySelection:
         if (ref.control == ControlId::Chooser) {
           auto count = static_cast<int32_t>(SendMessageW(window, CB_GETCOUNT, 0, 0));
