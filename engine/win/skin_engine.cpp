@@ -61,6 +61,7 @@ struct WindowState {
   // spot for each one, and a page sends them in bursts.
   bool statusTextArriving = false;
   bool statusPaintDeferred = false;
+  bool statusPaintTimerSet = false;
 };
 
 std::wstring ClassOf(HWND hwnd) {
@@ -542,14 +543,33 @@ LRESULT PushButtonMessage(Message& m, WindowState& state, const Palette& palette
   return result;
 }
 
+// The status bar's new texts are painted together, one frame after the first
+// of them. The bar would paint each text at once, inside the caller's call;
+// a page sends them in bursts while it starts a navigation, and every paint
+// on this thread then holds up the navigation's next step, the request
+// itself among them.
+constexpr UINT_PTR kStatusPaintTimer = 0x5648;  // private to the engine
+constexpr UINT kStatusPaintDelayMs = 16;
+
+void PaintStatusBarNow(const Message& m, const Palette& palette) {
+  if (m.wParam != 0) {
+    PaintStatusBar(m.hwnd, reinterpret_cast<HDC>(m.wParam), palette);
+  } else {
+    PaintDc dc(m.hwnd);
+    PaintStatusBar(m.hwnd, dc.Get(), palette);
+  }
+}
+
+void CancelStatusPaintTimer(HWND bar, WindowState& state) {
+  if (!state.statusPaintTimerSet) return;
+  KillTimer(bar, kStatusPaintTimer);
+  state.statusPaintTimerSet = false;
+}
+
 LRESULT StatusBarMessage(Message& m, WindowState& state, const Palette& palette) {
   switch (m.msg) {
     case SB_SETTEXTW:
     case SB_SETTEXTA: {
-      // The bar would paint each new text at once, inside the caller's
-      // call; the page's stream of texts then waits on painting, and so do
-      // the requests behind it. The bar keeps the text now and is painted
-      // once, when the thread next looks for paint.
       const HWND hwnd = m.hwnd;
       state.statusTextArriving = true;
       const LRESULT result = m.Forward();
@@ -559,22 +579,32 @@ LRESULT StatusBarMessage(Message& m, WindowState& state, const Palette& palette)
       after->statusTextArriving = false;
       if (after->statusPaintDeferred) {
         after->statusPaintDeferred = false;
-        InvalidateRect(hwnd, nullptr, FALSE);
+        // Set once per burst, never pushed back: a steady stream of texts
+        // still shows one every frame.
+        if (!after->statusPaintTimerSet) {
+          after->statusPaintTimerSet = SetTimer(hwnd, kStatusPaintTimer, kStatusPaintDelayMs, nullptr) != 0;
+          if (!after->statusPaintTimerSet) InvalidateRect(hwnd, nullptr, FALSE);
+        }
       }
       return result;
     }
+    case WM_TIMER:
+      if (m.wParam != kStatusPaintTimer) return m.Forward();
+      CancelStatusPaintTimer(m.hwnd, state);
+      InvalidateRect(m.hwnd, nullptr, FALSE);
+      return 0;
     case WM_PAINT:
       if (m.wParam == 0 && state.statusTextArriving) {
         state.statusPaintDeferred = true;
         ValidateRect(m.hwnd, nullptr);
         return 0;
       }
-      if (m.wParam != 0) {
-        PaintStatusBar(m.hwnd, reinterpret_cast<HDC>(m.wParam), palette);
-      } else {
-        PaintDc dc(m.hwnd);
-        PaintStatusBar(m.hwnd, dc.Get(), palette);
+      if (state.statusPaintTimerSet) {
+        // Painting for another reason: take the waiting texts along.
+        CancelStatusPaintTimer(m.hwnd, state);
+        InvalidateRect(m.hwnd, nullptr, FALSE);
       }
+      PaintStatusBarNow(m, palette);
       return 0;
     case WM_PRINTCLIENT:
       PaintStatusBar(m.hwnd, reinterpret_cast<HDC>(m.wParam), palette);
