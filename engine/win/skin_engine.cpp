@@ -57,10 +57,9 @@ struct WindowState {
   CaptionView caption;
   bool trackingNcLeave = false;
   bool buttonHot = false;
-  // Set while the status bar handles a new text: it repaints itself on the
-  // spot for each one, and a page sends them in bursts.
+  // The status bar's deferred painting: while it takes a new text, and
+  // while a paint of the texts it took waits on the timer.
   bool statusTextArriving = false;
-  bool statusPaintDeferred = false;
   bool statusPaintTimerSet = false;
 };
 
@@ -486,6 +485,18 @@ LRESULT TopLevelMessage(Message& m, WindowState& state, const Palette& palette) 
   return result;
 }
 
+// WM_PAINT may come with the device context to paint into (as WM_PRINTCLIENT
+// does); without one, the window's own update region is painted.
+template <typename Paint>
+void PaintForMessage(const Message& m, Paint paint) {
+  if (m.wParam != 0) {
+    paint(reinterpret_cast<HDC>(m.wParam));
+    return;
+  }
+  PaintDc dc(m.hwnd);
+  paint(dc.Get());
+}
+
 bool IsOwnPaintedButton(HWND button) {
   return IsPaintedPushButton(static_cast<uint32_t>(GetWindowLongW(button, GWL_STYLE)));
 }
@@ -508,12 +519,7 @@ LRESULT PushButtonMessage(Message& m, WindowState& state, const Palette& palette
   if (!IsOwnPaintedButton(m.hwnd)) return m.Forward();
   switch (m.msg) {
     case WM_PAINT:
-      if (m.wParam != 0) {
-        PaintPushButton(m.hwnd, reinterpret_cast<HDC>(m.wParam), palette, state.buttonHot);
-      } else {
-        PaintDc dc(m.hwnd);
-        PaintPushButton(m.hwnd, dc.Get(), palette, state.buttonHot);
-      }
+      PaintForMessage(m, [&](HDC dc) { PaintPushButton(m.hwnd, dc, palette, state.buttonHot); });
       return 0;
     case WM_PRINTCLIENT:
       PaintPushButton(m.hwnd, reinterpret_cast<HDC>(m.wParam), palette, state.buttonHot);
@@ -551,19 +557,19 @@ LRESULT PushButtonMessage(Message& m, WindowState& state, const Palette& palette
 constexpr UINT_PTR kStatusPaintTimer = 0x5648;  // private to the engine
 constexpr UINT kStatusPaintDelayMs = 16;
 
-void PaintStatusBarNow(const Message& m, const Palette& palette) {
-  if (m.wParam != 0) {
-    PaintStatusBar(m.hwnd, reinterpret_cast<HDC>(m.wParam), palette);
-  } else {
-    PaintDc dc(m.hwnd);
-    PaintStatusBar(m.hwnd, dc.Get(), palette);
-  }
-}
-
 void CancelStatusPaintTimer(HWND bar, WindowState& state) {
   if (!state.statusPaintTimerSet) return;
   KillTimer(bar, kStatusPaintTimer);
   state.statusPaintTimerSet = false;
+}
+
+// Set once per burst, never pushed back: a steady stream of texts still
+// shows one every frame. False when no timer could be had.
+bool StartStatusPaintTimer(HWND bar, WindowState& state) {
+  if (!state.statusPaintTimerSet) {
+    state.statusPaintTimerSet = SetTimer(bar, kStatusPaintTimer, kStatusPaintDelayMs, nullptr) != 0;
+  }
+  return state.statusPaintTimerSet;
 }
 
 LRESULT StatusBarMessage(Message& m, WindowState& state, const Palette& palette) {
@@ -574,18 +580,7 @@ LRESULT StatusBarMessage(Message& m, WindowState& state, const Palette& palette)
       state.statusTextArriving = true;
       const LRESULT result = m.Forward();
       // Looked up again: the bar may have been destroyed meanwhile.
-      WindowState* after = Engine::Get().StateOf(hwnd);
-      if (after == nullptr) return result;
-      after->statusTextArriving = false;
-      if (after->statusPaintDeferred) {
-        after->statusPaintDeferred = false;
-        // Set once per burst, never pushed back: a steady stream of texts
-        // still shows one every frame.
-        if (!after->statusPaintTimerSet) {
-          after->statusPaintTimerSet = SetTimer(hwnd, kStatusPaintTimer, kStatusPaintDelayMs, nullptr) != 0;
-          if (!after->statusPaintTimerSet) InvalidateRect(hwnd, nullptr, FALSE);
-        }
-      }
+      if (WindowState* after = Engine::Get().StateOf(hwnd)) after->statusTextArriving = false;
       return result;
     }
     case WM_TIMER:
@@ -594,8 +589,7 @@ LRESULT StatusBarMessage(Message& m, WindowState& state, const Palette& palette)
       InvalidateRect(m.hwnd, nullptr, FALSE);
       return 0;
     case WM_PAINT:
-      if (m.wParam == 0 && state.statusTextArriving) {
-        state.statusPaintDeferred = true;
+      if (m.wParam == 0 && state.statusTextArriving && StartStatusPaintTimer(m.hwnd, state)) {
         ValidateRect(m.hwnd, nullptr);
         return 0;
       }
@@ -604,7 +598,7 @@ LRESULT StatusBarMessage(Message& m, WindowState& state, const Palette& palette)
         CancelStatusPaintTimer(m.hwnd, state);
         InvalidateRect(m.hwnd, nullptr, FALSE);
       }
-      PaintStatusBarNow(m, palette);
+      PaintForMessage(m, [&](HDC dc) { PaintStatusBar(m.hwnd, dc, palette); });
       return 0;
     case WM_PRINTCLIENT:
       PaintStatusBar(m.hwnd, reinterpret_cast<HDC>(m.wParam), palette);
