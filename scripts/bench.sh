@@ -12,19 +12,14 @@ source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
 
 start_runs="${1:-12}"
 clicks="${2:-200}"
-# The machine is shared with other builds; two jobs at most.
-jobs="${VELMORA_BENCH_JOBS:-2}"
-
 mkdir -p "$VELMORA_BUILD"
 velmora_install_packages || exit 1
 velmora_log "Building the win64 benchmarks and the win32 release artefact"
-for preset in win64 win32; do
-  cmake --preset "$preset" >"$VELMORA_BUILD/$preset-configure.log" 2>&1 ||
-    { cat "$VELMORA_BUILD/$preset-configure.log"; exit 1; }
-done
-cmake --build "$VELMORA_BUILD/win64" --target velmora_bench -j"$jobs" >"$VELMORA_BUILD/bench-build.log" 2>&1 &&
-  cmake --build "$VELMORA_BUILD/win32" --target velmora -j"$jobs" >>"$VELMORA_BUILD/bench-build.log" 2>&1 ||
-  { tail -n 40 "$VELMORA_BUILD/bench-build.log"; echo "FAILED: the benchmark build"; exit 1; }
+build_log="$VELMORA_BUILD/bench-build.log"
+: >"$build_log"
+velmora_configure_and_build win64 --target velmora_bench >>"$build_log" 2>&1 &&
+  velmora_configure_and_build win32 --target velmora >>"$build_log" 2>&1 ||
+  { tail -n 40 "$build_log"; echo "FAILED: the benchmark build"; exit 1; }
 
 # A Wine prefix of the benchmarks' own: a test run sharing the machine has its
 # own wineserver and desktop, so neither run lands on the other's display nor
