@@ -330,6 +330,27 @@ TEST_F(SkinnedProcess, OtherClassesAreLeftAlone) {
   DestroyWindow(embedding);
 }
 
+TEST_F(SkinnedProcess, MessageOnlyWindowsAreLeftAlone) {
+  // Libraries make these on the UI thread for their own messages (the URL
+  // moniker makes one for every download) in the overlapped style, which
+  // on a window of the desktop would mean a caption to draw.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = PlainChildProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"VelmoraMessageOnly";
+  RegisterClassW(&wc);
+  HWND helper = CreateWindowExW(0, wc.lpszClassName, wc.lpszClassName, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                wc.hInstance, nullptr);
+  ASSERT_NE(helper, nullptr);
+  EXPECT_EQ(GetWindowLongPtrW(helper, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&PlainChildProc));
+  HWND overlapped = CreateWindowExW(0, wc.lpszClassName, wc.lpszClassName, 0, 0, 0, 100, 100, nullptr, nullptr,
+                                    wc.hInstance, nullptr);
+  EXPECT_NE(GetWindowLongPtrW(overlapped, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&PlainChildProc))
+      << "the same window on the desktop is dressed, so the check above means something";
+  DestroyWindow(overlapped);
+  DestroyWindow(helper);
+}
+
 TEST_F(SkinnedProcess, CaptionButtonsMaximiseRestoreMinimiseAndClose) {
   TestWindow w = CreateTestWindow(L"Buttons", 300, 300);
   SetForegroundWindow(w.frame);

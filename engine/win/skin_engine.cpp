@@ -76,6 +76,14 @@ bool InsideForeignWindow(HWND parent) {
   return false;
 }
 
+// Asked of the window itself: the creation hook does not always see
+// HWND_MESSAGE as the parent (Wine hands it the message root instead), and
+// a window found by enumeration carries no creation data at all.
+bool IsMessageOnly(HWND hwnd) {
+  const HWND parent = GetAncestor(hwnd, GA_PARENT);
+  return parent != nullptr && parent != GetDesktopWindow() && (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) == 0;
+}
+
 // The owner of everything the engine has created. One per process: the
 // hook list is per thread, the palette is shared.
 class Engine {
@@ -192,8 +200,8 @@ int32_t Engine::Attach(const Theme& theme) {
 }
 
 void Engine::DressNew(HWND hwnd, const CREATESTRUCTW& cs) {
-  const bool messageOnly = cs.hwndParent == HWND_MESSAGE;
   const bool isChild = (cs.style & WS_CHILD) != 0;
+  const bool messageOnly = cs.hwndParent == HWND_MESSAGE || (!isChild && IsMessageOnly(hwnd));
   if (isChild && InsideForeignWindow(cs.hwndParent)) return;
   const std::wstring className = ClassOf(hwnd);
   WindowFacts facts{className, static_cast<uint32_t>(cs.style), static_cast<uint32_t>(cs.dwExStyle),
@@ -205,7 +213,8 @@ void Engine::DressExisting(HWND hwnd, bool isChild) {
   if (isChild && InsideForeignWindow(GetParent(hwnd))) return;
   const std::wstring className = ClassOf(hwnd);
   WindowFacts facts{className, static_cast<uint32_t>(GetWindowLongW(hwnd, GWL_STYLE)),
-                    static_cast<uint32_t>(GetWindowLongW(hwnd, GWL_EXSTYLE)), isChild, false};
+                    static_cast<uint32_t>(GetWindowLongW(hwnd, GWL_EXSTYLE)), isChild,
+                    !isChild && IsMessageOnly(hwnd)};
   if (Dress(hwnd, ClassifyWindow(facts)) && !isChild) {
     if (WindowState* state = StateOf(hwnd)) state->caption.active = GetActiveWindow() == hwnd;
   }
