@@ -262,9 +262,10 @@ class Message {
   Message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       : hwnd(hwnd), msg(msg), wParam(wParam), lParam(lParam) {}
   LRESULT Forward() { return Forward(wParam); }
-  LRESULT Forward(WPARAM w) {
+  LRESULT Forward(WPARAM w) { return Forward(w, lParam); }
+  LRESULT Forward(WPARAM w, LPARAM l) {
     forwarded = true;
-    return DefSubclassProc(hwnd, msg, w, lParam);
+    return DefSubclassProc(hwnd, msg, w, l);
   }
   const HWND hwnd;
   const UINT msg;
@@ -434,7 +435,9 @@ LRESULT TopLevelMessage(Message& m, WindowState& state, const Palette& palette) 
       return 0;
     case WM_NCACTIVATE: {
       state.caption.active = m.wParam != FALSE;
-      const LRESULT result = m.Forward();
+      // -1 tells the system not to draw its own caption and frame first,
+      // which the engine would only paint over; a menu bar still needs it.
+      const LRESULT result = GetMenu(m.hwnd) == nullptr ? m.Forward(m.wParam, -1) : m.Forward();
       RepaintCaption(m.hwnd, palette);
       return result;
     }
