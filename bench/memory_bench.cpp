@@ -72,15 +72,22 @@ double PrivateUsage() {
   return static_cast<double>(counters.PrivateUsage);
 }
 
-// Private bytes as Windows defines them, counted by walking the address
-// space: every committed region that is not an image or a mapped file.
-double CommittedPrivateRegions() {
-  double total = 0;
+// Every committed region of the address space that is not an image or a
+// mapped file, in address order.
+template <typename Visit>
+void ForEachCommittedPrivateRegion(Visit visit) {
   MEMORY_BASIC_INFORMATION region;
   for (const char* at = nullptr; VirtualQuery(at, &region, sizeof(region)) == sizeof(region);
        at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += static_cast<double>(region.RegionSize);
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) visit(region);
   }
+}
+
+// Private bytes as Windows defines them, counted by walking the address space.
+double CommittedPrivateRegions() {
+  double total = 0;
+  ForEachCommittedPrivateRegion(
+      [&](const MEMORY_BASIC_INFORMATION& region) { total += static_cast<double>(region.RegionSize); });
   return total;
 }
 
@@ -109,15 +116,12 @@ double HeapBytesInUse() {
 int ThreadStackCount() {
   int count = 0;
   const void* countedBase = nullptr;
-  MEMORY_BASIC_INFORMATION region;
-  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof(region)) == sizeof(region);
-       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE && (region.Protect & PAGE_GUARD) != 0 &&
-        region.AllocationBase != countedBase) {
+  ForEachCommittedPrivateRegion([&](const MEMORY_BASIC_INFORMATION& region) {
+    if ((region.Protect & PAGE_GUARD) != 0 && region.AllocationBase != countedBase) {
       countedBase = region.AllocationBase;
       ++count;
     }
-  }
+  });
   return count;
 }
 

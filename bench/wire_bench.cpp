@@ -47,16 +47,15 @@ struct Subject {
   const wchar_t* windowClass;
   void (*prepare)(RunningProgram& program, const std::wstring& address);
   // `button` is the program's Browse button, looked up once before timing.
-  void (*fire)(HWND window, HWND button, const std::wstring& address);
+  void (*fire)(const RunningProgram& program, HWND window, HWND button, const std::wstring& address);
   bool startsUp;  // false: a Browse variant only, not a start-up subject
 };
 
 void TypeAddress(RunningProgram& program, const std::wstring& address) { program.SetAddress(address); }
-// What a click on the button delivers to its window, as the driver sends it,
-// but with the button's handle at hand: looking it up in another process
-// takes longer than what is being measured differs by.
-void ClickBrowse(HWND window, HWND button, const std::wstring&) {
-  SendMessageW(window, WM_COMMAND, MAKEWPARAM(testing::kBrowseButtonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+// The button's handle is at hand: looking it up in the other process takes
+// longer than what is being measured differs by.
+void ClickBrowse(const RunningProgram& program, HWND, HWND button, const std::wstring&) {
+  program.ClickBrowse(button);
 }
 void NothingToType(RunningProgram&, const std::wstring&) {}
 void SendTagged(HWND window, ULONG_PTR tag, const std::wstring& address) {
@@ -64,10 +63,10 @@ void SendTagged(HWND window, ULONG_PTR tag, const std::wstring& address) {
   COPYDATASTRUCT data = {tag, bytes, const_cast<wchar_t*>(address.data())};
   SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
 }
-void SendAddress(HWND window, HWND, const std::wstring& address) {
+void SendAddress(const RunningProgram&, HWND window, HWND, const std::wstring& address) {
   SendTagged(window, kNavigateTag, address);
 }
-void SendAddressWithIdentity(HWND window, HWND, const std::wstring& address) {
+void SendAddressWithIdentity(const RunningProgram&, HWND window, HWND, const std::wstring& address) {
   SendTagged(window, kNavigateWithIdentityTag, address);
 }
 
@@ -252,7 +251,7 @@ bool BenchBrowse(const std::vector<Subject>& subjects, LoopbackRecorder& recorde
       // the typed address still waiting to be painted.
       Sleep(kIdleBeforeClickMs);
       double sentMs = NowMs();
-      s.subject->fire(s.window, s.button, wideAddress);
+      s.subject->fire(s.program, s.window, s.button, wideAddress);
       bool arrived = recorder.WaitFor(
           [&](const RecordedRequest& r) {
             std::string target = RequestTarget(r);

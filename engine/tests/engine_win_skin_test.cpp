@@ -64,12 +64,7 @@ class SkinnedProcess : public testing::Test {
  public:
   static void SetUpTestSuite() {
     RegisterTestClasses();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = CustomColoursProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kCustomColoursClass;
-    RegisterClassW(&wc);
+    RegisterWindowClass(kCustomColoursClass, CustomColoursProc);
     g_engine = LoadEngine();
     g_blob = ReadPackedTheme();
     g_theme = ParsedTheme(g_blob);
@@ -315,11 +310,7 @@ TEST_F(SkinnedProcess, OtherClassesAreLeftAlone) {
   // The page host and anything of the web control keep their own procedure,
   // and so does a button living inside the web control.
   EXPECT_EQ(GetWindowLongPtrW(g_after.host, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&PlainChildProc));
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = PlainChildProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"Shell Embedding";
-  RegisterClassW(&wc);
+  RegisterWindowClass(L"Shell Embedding", PlainChildProc);
   HWND embedding = Child(g_after.frame, L"Shell Embedding", L"", 0, 300, 220, 40, 80, 60);
   HWND inner = Child(embedding, L"Button", L"x", BS_PUSHBUTTON, 301, 0, 0, 20, 20);
   EXPECT_EQ(GetWindowLongPtrW(embedding, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&PlainChildProc));
@@ -334,17 +325,13 @@ TEST_F(SkinnedProcess, MessageOnlyWindowsAreLeftAlone) {
   // Libraries make these on the UI thread for their own messages (the URL
   // moniker makes one for every download) in the overlapped style, which
   // on a window of the desktop would mean a caption to draw.
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = PlainChildProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"VelmoraMessageOnly";
-  RegisterClassW(&wc);
-  HWND helper = CreateWindowExW(0, wc.lpszClassName, wc.lpszClassName, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                wc.hInstance, nullptr);
+  constexpr wchar_t kHelperClass[] = L"VelmoraMessageOnly";
+  RegisterWindowClass(kHelperClass, PlainChildProc);
+  const HINSTANCE module = GetModuleHandleW(nullptr);
+  HWND helper = CreateWindowExW(0, kHelperClass, kHelperClass, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
   ASSERT_NE(helper, nullptr);
   EXPECT_EQ(GetWindowLongPtrW(helper, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&PlainChildProc));
-  HWND overlapped = CreateWindowExW(0, wc.lpszClassName, wc.lpszClassName, 0, 0, 0, 100, 100, nullptr, nullptr,
-                                    wc.hInstance, nullptr);
+  HWND overlapped = CreateWindowExW(0, kHelperClass, kHelperClass, 0, 0, 0, 100, 100, nullptr, nullptr, module, nullptr);
   EXPECT_NE(GetWindowLongPtrW(overlapped, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&PlainChildProc))
       << "the same window on the desktop is dressed, so the check above means something";
   DestroyWindow(overlapped);

@@ -99,18 +99,22 @@ inline LRESULT CALLBACK PlainChildProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
 constexpr wchar_t kTestClass[] = L"VelmoraEngineTestWindow";
 constexpr wchar_t kHostClass[] = L"VelmoraPageHost";
 
+// A window class of this module with the dialog background.
+inline void RegisterWindowClass(const wchar_t* name, WNDPROC proc) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  RegisterClassW(&wc);
+}
+
 inline void RegisterTestClasses() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
-  for (auto [name, proc] : {std::pair{kTestClass, TestWindowProc}, std::pair{kHostClass, PlainChildProc}}) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = name;
-    RegisterClassW(&wc);
-  }
+  RegisterWindowClass(kTestClass, TestWindowProc);
+  RegisterWindowClass(kHostClass, PlainChildProc);
 }
 
 struct TestWindow {

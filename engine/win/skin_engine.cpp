@@ -76,12 +76,13 @@ bool InsideForeignWindow(HWND parent) {
   return false;
 }
 
-// Asked of the window itself: the creation hook does not always see
-// HWND_MESSAGE as the parent (Wine hands it the message root instead), and
-// a window found by enumeration carries no creation data at all.
+// Asked of the window itself, for new and enumerated windows alike: the
+// creation hook does not always see HWND_MESSAGE as the parent (Wine hands
+// it the message root instead), and enumeration has no creation data.
 bool IsMessageOnly(HWND hwnd) {
+  if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) != 0) return false;
   const HWND parent = GetAncestor(hwnd, GA_PARENT);
-  return parent != nullptr && parent != GetDesktopWindow() && (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) == 0;
+  return parent != nullptr && parent != GetDesktopWindow();
 }
 
 // The owner of everything the engine has created. One per process: the
@@ -201,11 +202,10 @@ int32_t Engine::Attach(const Theme& theme) {
 
 void Engine::DressNew(HWND hwnd, const CREATESTRUCTW& cs) {
   const bool isChild = (cs.style & WS_CHILD) != 0;
-  const bool messageOnly = cs.hwndParent == HWND_MESSAGE || (!isChild && IsMessageOnly(hwnd));
   if (isChild && InsideForeignWindow(cs.hwndParent)) return;
   const std::wstring className = ClassOf(hwnd);
   WindowFacts facts{className, static_cast<uint32_t>(cs.style), static_cast<uint32_t>(cs.dwExStyle),
-                    isChild, messageOnly};
+                    isChild, IsMessageOnly(hwnd)};
   Dress(hwnd, ClassifyWindow(facts));
 }
 
@@ -213,8 +213,7 @@ void Engine::DressExisting(HWND hwnd, bool isChild) {
   if (isChild && InsideForeignWindow(GetParent(hwnd))) return;
   const std::wstring className = ClassOf(hwnd);
   WindowFacts facts{className, static_cast<uint32_t>(GetWindowLongW(hwnd, GWL_STYLE)),
-                    static_cast<uint32_t>(GetWindowLongW(hwnd, GWL_EXSTYLE)), isChild,
-                    !isChild && IsMessageOnly(hwnd)};
+                    static_cast<uint32_t>(GetWindowLongW(hwnd, GWL_EXSTYLE)), isChild, IsMessageOnly(hwnd)};
   if (Dress(hwnd, ClassifyWindow(facts)) && !isChild) {
     if (WindowState* state = StateOf(hwnd)) state->caption.active = GetActiveWindow() == hwnd;
   }

@@ -97,13 +97,8 @@ void RunningProgram::SetAddress(const std::wstring& text) {
 
 void RunningProgram::Choose(int index) { SendMessageW(Control(kChooserId), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
-// What a click on the button delivers to its window: the clicked command.
-void RunningProgram::ClickBrowse() {
-  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(kBrowseButtonId, BN_CLICKED),
-               reinterpret_cast<LPARAM>(Control(kBrowseButtonId)));
-}
-void RunningProgram::ClickBack() {
-  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(kBackButtonId, BN_CLICKED), reinterpret_cast<LPARAM>(Control(kBackButtonId)));
+void RunningProgram::SendClicked(int id, HWND button) const {
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
 static std::wstring WindowText(HWND window) {

@@ -41,8 +41,11 @@ class RunningProgram {
 
   void SetAddress(const std::wstring& text);
   void Choose(int index);
-  void ClickBrowse();
-  void ClickBack();
+  void ClickBrowse() { ClickBrowse(Control(kBrowseButtonId)); }
+  // With the button's handle already at hand, for a caller that times the
+  // click and not the lookup in the program's process.
+  void ClickBrowse(HWND button) const { SendClicked(kBrowseButtonId, button); }
+  void ClickBack() { SendClicked(kBackButtonId, Control(kBackButtonId)); }
   std::wstring AddressText() const;
   std::wstring ChooserText() const;
   std::wstring StatusText(int pane = 0) const;  // read through memory in the program's process
@@ -54,6 +57,8 @@ class RunningProgram {
 
  private:
   void Enumerate(void* search) const;
+  // What a click on the button delivers to its window: the clicked command.
+  void SendClicked(int id, HWND button) const;
   UniqueHandle process_;
   DWORD processId_ = 0;
   HWND window_ = nullptr;
